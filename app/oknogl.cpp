@@ -6,6 +6,7 @@
 #include "app/errorbox.h"
 #include "decay/decaymodel.h"
 #include "decay/units.h"
+#include "isotopes/errorreporter.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -14,10 +15,12 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
+#include <QStackedWidget>
 
 namespace {
 
 constexpr int ChartPage = 2;
+constexpr QSize PageSize(552, 439);
 
 QColor namedColour(const QString &name)
 {
@@ -43,6 +46,10 @@ TAOknoGl::TAOknoGl(const QString &databaseFolder, QWidget *parent)
     , m_decimalSeparator(QLocale().decimalPoint().toStdString())
 {
     m_ui->setupUi(this);
+    // The grid, the navigator and the lookup list report through the same
+    // error box as the window's own handlers.
+    isotopes::setErrorReporter(
+        [](const std::string &message) { halvora::showError(QString::fromStdString(message)); });
     applyDesign();
     connectHandlers();
     halvora::guarded([this] { FormCreate(); });
@@ -119,6 +126,10 @@ void TAOknoGl::applyDesign()
     m_ui->DBLookupComboBox1->setRecordSet(&ADODataSet1);
 
     m_ui->Label23->installEventFilter(this);
+    // Every page must offer exactly 552 x 439 pixels whatever frame the style
+    // draws around the pages; the page stack absorbs the difference.
+    if (auto *stack = m_ui->PageControl1->findChild<QStackedWidget *>())
+        stack->installEventFilter(this);
     m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet1);
 
     if (const QScreen *s = QGuiApplication::primaryScreen()) {
@@ -146,6 +157,14 @@ bool TAOknoGl::eventFilter(QObject *watched, QEvent *event)
         && m_ui->Label23->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
         halvora::guarded([this] { Label23Click(); });
         return true;
+    }
+    if (event->type() == QEvent::Resize && watched->parent() == m_ui->PageControl1) {
+        if (auto *stack = qobject_cast<QStackedWidget *>(watched)) {
+            const int spareWidth = qMax(0, stack->width() - PageSize.width());
+            const int spareHeight = qMax(0, stack->height() - PageSize.height());
+            stack->setContentsMargins(spareWidth / 2, spareHeight / 2, spareWidth - spareWidth / 2,
+                                      spareHeight - spareHeight / 2);
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

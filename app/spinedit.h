@@ -16,6 +16,9 @@ public:
 
     int readValue() const;
 
+    // The editor itself, for the tests that type into the field.
+    using QAbstractSpinBox::lineEdit;
+
 protected:
     QValidator::State validate(QString &input, int &pos) const override;
     void fixup(QString &input) const override;

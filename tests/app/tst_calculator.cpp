@@ -2,6 +2,9 @@
 
 #include "tests/windowfixture.h"
 
+#include <QAccessible>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QFontInfo>
 
@@ -226,6 +229,43 @@ private slots:
                 next = next->nextInFocusChain();
             QCOMPARE(next, expected.at(i + 1));
         }
+    }
+
+    // A screen reader must be able to announce every control the user can
+    // operate, in Polish.
+    void accessibleNames()
+    {
+        auto w = m_fixture.open();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QStringList unnamed;
+        const QList<QWidget *> controls = w->findChildren<QWidget *>();
+        for (QWidget *control : controls) {
+            const bool operable = qobject_cast<QLineEdit *>(control)
+                                  || qobject_cast<QAbstractButton *>(control)
+                                  || qobject_cast<QComboBox *>(control)
+                                  || qobject_cast<QAbstractItemView *>(control)
+                                  || qobject_cast<QAbstractSpinBox *>(control);
+            if (!operable || control->objectName().startsWith(u"qt_"))
+                continue;
+            // The inner parts of the spin boxes, the combo box and the grid
+            // (editors, headers, the drop-down list) are announced through
+            // their owner.
+            bool inner = false;
+            for (QWidget *up = control->parentWidget(); up && up != w.get(); up = up->parentWidget())
+                inner = inner || qobject_cast<QAbstractSpinBox *>(up) || qobject_cast<QComboBox *>(up)
+                        || qobject_cast<QAbstractItemView *>(up);
+            if (inner || control->window() != w.get())
+                continue;
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(control);
+            QVERIFY(iface);
+            if (iface->text(QAccessible::Name).trimmed().isEmpty())
+                unnamed << (control->objectName().isEmpty() ? QString::fromLatin1(control->metaObject()->className())
+                                                              : control->objectName());
+        }
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u',')));
+        QCOMPARE(QAccessible::queryAccessibleInterface(w->form().Edit3)->text(QAccessible::Name),
+                 QStringLiteral("Okres półrozkładu"));
     }
 
     void errorBoxText_data()

@@ -1,0 +1,184 @@
+#include "isotopes/isotopemodels.h"
+
+#include "isotopes/errorreporter.h"
+#include "isotopes/recordset.h"
+
+namespace isotopes {
+
+namespace {
+
+void disconnectAll(QList<QMetaObject::Connection> &connections)
+{
+    for (const auto &connection : std::as_const(connections))
+        QObject::disconnect(connection);
+    connections.clear();
+}
+
+} // namespace
+
+IsotopeTableModel::IsotopeTableModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void IsotopeTableModel::setRecordSet(RecordSet *recordSet)
+{
+    beginResetModel();
+    disconnectAll(m_connections);
+    m_recordSet = recordSet;
+    if (recordSet) {
+        m_connections
+            << connect(recordSet, &RecordSet::aboutToOpen, this, [this] { beginResetModel(); })
+            << connect(recordSet, &RecordSet::opened, this, [this] { endResetModel(); })
+            << connect(recordSet, &RecordSet::aboutToClose, this, [this] { beginResetModel(); })
+            << connect(recordSet, &RecordSet::closed, this, [this] { endResetModel(); })
+            << connect(recordSet, &RecordSet::rowAboutToBeInserted, this,
+                       [this](int row) { beginInsertRows({}, row, row); })
+            << connect(recordSet, &RecordSet::rowInserted, this, [this] { endInsertRows(); })
+            << connect(recordSet, &RecordSet::rowAboutToBeRemoved, this,
+                       [this](int row) { beginRemoveRows({}, row, row); })
+            << connect(recordSet, &RecordSet::rowRemoved, this, [this] { endRemoveRows(); })
+            << connect(recordSet, &RecordSet::rowChanged, this, [this](int row) {
+                   if (row >= 0 && row < rowCount()) {
+                       emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+                       emit headerDataChanged(Qt::Vertical, row, row);
+                   }
+               })
+            << connect(recordSet, &QObject::destroyed, this, [this] {
+                   beginResetModel();
+                   disconnectAll(m_connections);
+                   endResetModel();
+               });
+    }
+    endResetModel();
+}
+
+int IsotopeTableModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid() || !m_recordSet)
+        return 0;
+    return m_recordSet->rowCount();
+}
+
+int IsotopeTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : RecordSet::columnCount;
+}
+
+QVariant IsotopeTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!m_recordSet || !index.isValid())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return m_recordSet->fieldText(index.row(), index.column());
+    case Qt::TextAlignmentRole:
+        return index.column() == RecordSet::Nazwa
+            ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
+            : QVariant(Qt::AlignCenter);
+    default:
+        return {};
+    }
+}
+
+QVariant IsotopeTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Vertical)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (section) {
+        case RecordSet::Nazwa:
+            return QStringLiteral("Nazwa izotopu");
+        case RecordSet::Aktywnosc:
+            return QStringLiteral("Aktywność początkowa [MBq]");
+        case RecordSet::Polrozpad:
+            return QStringLiteral("Okres półrozpadu [lat]");
+        default:
+            return {};
+        }
+    case Qt::TextAlignmentRole:
+        return QVariant(Qt::AlignCenter);
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags IsotopeTableModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid() || !m_recordSet || !m_recordSet->isOpen())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+bool IsotopeTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || !m_recordSet || !m_recordSet->isOpen())
+        return false;
+    const QString text = value.toString();
+    // Closing an editor without a change must not put the row into edit
+    // mode, or an untouched new row would no longer count as untouched.
+    if (text == m_recordSet->fieldText(index.row(), index.column()))
+        return true;
+    return guarded([&] {
+        m_recordSet->setCurrentRow(index.row());
+        if (m_recordSet->currentRow() != index.row())
+            return;
+        m_recordSet->edit();
+        m_recordSet->setFieldText(index.column(), text);
+    });
+}
+
+IsotopeNameModel::IsotopeNameModel(QObject *parent)
+    : QAbstractListModel(parent)
+{
+}
+
+void IsotopeNameModel::setRecordSet(RecordSet *recordSet)
+{
+    beginResetModel();
+    disconnectAll(m_connections);
+    m_recordSet = recordSet;
+    if (recordSet) {
+        m_connections
+            << connect(recordSet, &RecordSet::aboutToOpen, this, [this] { beginResetModel(); })
+            << connect(recordSet, &RecordSet::opened, this, [this] { endResetModel(); })
+            << connect(recordSet, &RecordSet::aboutToClose, this, [this] { beginResetModel(); })
+            << connect(recordSet, &RecordSet::closed, this, [this] { endResetModel(); })
+            << connect(recordSet, &RecordSet::rowAboutToBeInserted, this,
+                       [this](int row) { beginInsertRows({}, row, row); })
+            << connect(recordSet, &RecordSet::rowInserted, this, [this] { endInsertRows(); })
+            << connect(recordSet, &RecordSet::rowAboutToBeRemoved, this,
+                       [this](int row) { beginRemoveRows({}, row, row); })
+            << connect(recordSet, &RecordSet::rowRemoved, this, [this] { endRemoveRows(); })
+            << connect(recordSet, &RecordSet::rowChanged, this, [this](int row) {
+                   if (row >= 0 && row < rowCount())
+                       emit dataChanged(index(row), index(row));
+               })
+            << connect(recordSet, &QObject::destroyed, this, [this] {
+                   beginResetModel();
+                   disconnectAll(m_connections);
+                   endResetModel();
+               });
+    }
+    endResetModel();
+}
+
+int IsotopeNameModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid() || !m_recordSet)
+        return 0;
+    return m_recordSet->rowCount();
+}
+
+QVariant IsotopeNameModel::data(const QModelIndex &index, int role) const
+{
+    if (!m_recordSet || !index.isValid())
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::EditRole)
+        return m_recordSet->fieldText(index.row(), RecordSet::Nazwa);
+    return {};
+}
+
+} // namespace isotopes

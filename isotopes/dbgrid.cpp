@@ -64,12 +64,17 @@ public:
     QSize sizeHint() const override { return {indicatorWidth, defaultSectionSize()}; }
 
 protected:
-    void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override
+    // The marker is drawn over the finished header: drawn from
+    // paintSection() it never reached the screen.
+    void paintEvent(QPaintEvent *event) override
     {
-        QHeaderView::paintSection(painter, rect, logicalIndex);
-        if (!m_recordSet || logicalIndex != m_recordSet->currentRow())
+        QHeaderView::paintEvent(event);
+        if (!m_recordSet || m_recordSet->currentRow() < 0 || m_recordSet->currentRow() >= count())
             return;
-
+        const int row = m_recordSet->currentRow();
+        const QRect rect(0, sectionViewportPosition(row), viewport()->width(), sectionSize(row));
+        QPainter painterOnViewport(viewport());
+        QPainter *painter = &painterOnViewport;
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
         const QColor ink = palette().color(QPalette::WindowText);

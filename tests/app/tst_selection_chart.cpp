@@ -2,6 +2,7 @@
 
 #include "tests/windowfixture.h"
 
+#include <QHeaderView>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
@@ -105,6 +106,32 @@ private slots:
         click(ui.SpeedButton2);
         QCOMPARE(ui.Edit3->text(), w->ADODataSet1.fieldText(QStringLiteral("Polrozpad")));
         QVERIFY(ui.Edit3->text() != i131);
+    }
+
+    // The grid's indicator column marks the row every control shares.
+    void gridMarksTheCurrentRow()
+    {
+        auto w = m_fixture.open();
+        Ui::TAOknoGl &ui = w->form();
+        ui.PageControl1->setCurrentWidget(ui.TabSheet2);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(w->ADODataSet1.locate(QStringLiteral("Co-60")));
+        const int current = w->ADODataSet1.currentRow();
+        QHeaderView *indicator = ui.DBGrid1->verticalHeader();
+        const auto darkPixels = [indicator](int row) {
+            const QImage image = indicator->viewport()
+                                     ->grab(QRect(0, indicator->sectionViewportPosition(row),
+                                                  indicator->viewport()->width(), indicator->sectionSize(row)))
+                                     .toImage();
+            int dark = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    dark += qGray(image.pixel(x, y)) < 80;
+            return dark;
+        };
+        QVERIFY(darkPixels(current) > 5);
+        QCOMPARE(darkPixels(current + 1), 0);
     }
 
     void pickFromAnEmptyTable()

@@ -11,9 +11,9 @@ cmake --build "$build" -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 for b in "$build"/bench/*_bench; do
     echo "== $(basename "$b")"
-    "$b" -median 5
+    "$b" -median 5 2>&1 | grep -v "propagateSizeHints"
 done
 echo "== start-up"
 unset QT_QPA_PLATFORM
-xvfb-run -a -s "-screen 0 1024x768x24" /usr/bin/python3 "$root/bench/startup.py" \
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" /usr/bin/python3 "$root/bench/startup.py" \
     "$build/app/halvora" "$build/bench/barewindow" "$build/app/BazaIzotopow.mdb"

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6svg6-dev libqt6sql6-sqlite libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6svg6 libqt6sql6-sqlite libgl-dev
     fonts-wine
     xvfb xauth xdotool python3-xlib
     clang libclang-rt-14-dev

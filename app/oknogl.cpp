@@ -238,23 +238,34 @@ void TAOknoGl::SpeedButton2Click()
 void TAOknoGl::SpeedButton3Click()
 {
     m_ui->Chart1->clearSeries();
+    m_ui->Chart1->setActivityUnit(m_ui->Label10->text());
     m_ui->Edit2->setText(QStringLiteral("0"));
     const int samples = m_ui->SpinEdit2->readValue();
     const double step = toNumber(m_ui->Edit5->text());
     const decay::Formula formula = m_ui->CheckBox1->isChecked() ? decay::Formula::Logarithmic
                                                                 : decay::Formula::HalfLife;
+    double finalTime = 0;
     for (int i = 1; i <= samples; ++i) {
         const double a0 = toNumber(m_ui->Edit1->text());
         double t = toNumber(m_ui->Edit2->text());
+        const double sampleTime = t;
         const double halfLife = toNumber(m_ui->Edit3->text());
         double a = decay::decayedActivity(a0, t, halfLife, formula);
         t = static_cast<double>(static_cast<long double>(t) + step);
+        finalTime = t;
         if (a < 0)
             a = 0;
         m_ui->Edit2->setText(toText(t));
-        m_ui->Chart1->addPoint(a, u'+' + QString::number(i));
+        m_ui->Chart1->addPoint(a, u'+' + QString::number(i), sampleTime);
     }
-    m_ui->Chart1->addPoint(0, QStringLiteral("+..."));
+    // The closing point's time is the final Edit2 text read back; a text that
+    // does not read back (a time beyond the double range) must not fail a
+    // chart that was drawn, so the running time stands in for it.
+    try {
+        finalTime = toNumber(m_ui->Edit2->text());
+    } catch (const halvora::Error &) {
+    }
+    m_ui->Chart1->addPoint(0, QStringLiteral("+..."), finalTime);
     m_ui->PageControl1->setTabVisible(ChartPage, true);
     m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet3);
 }

@@ -1,6 +1,20 @@
 #include "decaychartview.h"
 
+#include "chart/chartexport.h"
+#include "decay/error.h"
+#include "isotopes/csvfile.h"
+#include "isotopes/errorreporter.h"
+
+#include <QAction>
 #include <QAreaSeries>
+#include <QBuffer>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QMenu>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QCoreApplication>
@@ -16,6 +30,8 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <limits>
+#include <utility>
 
 namespace {
 
@@ -34,6 +50,20 @@ constexpr double kSampleValues[] = {
     550,   525,   485,   585,   680,   632.5, 520, 512.5, 417.5,
     402.5, 317.5, 335,   452.5, 415,   390,   372.5,
 };
+
+constexpr double kNoTime = std::numeric_limits<double>::quiet_NaN();
+
+QString platformSaveDialog(QWidget* parent, const QString& caption, const QString& suggestedPath,
+                           const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
+}
+
+DecayChartView::SaveFileDialog& saveFileDialog()
+{
+    static DecayChartView::SaveFileDialog dialog = platformSaveDialog;
+    return dialog;
+}
 
 // The area fill is the grey picture seen through the brush colour, so the
 // staircase keeps its green while the picture's shapes still show in it.
@@ -118,9 +148,22 @@ DecayChartView::DecayChartView(QWidget* parent)
             Qt::QueuedConnection);
     connect(c, &QChart::plotAreaChanged, this, &DecayChartView::alignAreaFill);
 
+    m_copyAction = new QAction(QStringLiteral("Kopiuj dane"), this);
+    // Ctrl+C works wherever the focus is while the chart is on screen, and
+    // only then: the window's other pages keep their own Ctrl+C.
+    m_copyAction->setShortcut(QKeySequence::Copy);
+    m_copyAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_copyAction);
+    connect(m_copyAction, &QAction::triggered, this, &DecayChartView::copyData);
+    m_saveCsvAction = new QAction(QStringLiteral("Zapisz dane jako CSV..."), this);
+    connect(m_saveCsvAction, &QAction::triggered, this, &DecayChartView::saveDataAsCsv);
+    m_savePngAction = new QAction(QStringLiteral("Zapisz wykres jako PNG..."), this);
+    connect(m_savePngAction, &QAction::triggered, this, &DecayChartView::saveImageAsPng);
+
     for (const double value : kSampleValues)
         addPoint(value, QString());
     rebuildIfPending();
+    updateActions();
 }
 
 DecayChartView::~DecayChartView() = default;
@@ -129,14 +172,33 @@ void DecayChartView::clearSeries()
 {
     m_points.clear();
     m_anyLabel = false;
+    m_hasData = true;
     scheduleRebuild();
+    updateActions();
 }
 
 void DecayChartView::addPoint(double value, const QString& label)
 {
-    m_points.append(Point{value, label});
+    addPoint(value, label, kNoTime);
+}
+
+void DecayChartView::addPoint(double value, const QString& label, double time)
+{
+    m_points.append(Point{value, label, time});
     m_anyLabel = m_anyLabel || !label.isEmpty();
     scheduleRebuild();
+    if (m_points.size() == 1)
+        updateActions();
+}
+
+void DecayChartView::setActivityUnit(const QString& unit)
+{
+    m_activityUnit = unit;
+}
+
+QString DecayChartView::activityUnit() const
+{
+    return m_activityUnit;
 }
 
 int DecayChartView::pointCount() const
@@ -152,6 +214,111 @@ double DecayChartView::pointValue(int i) const
 QString DecayChartView::pointLabel(int i) const
 {
     return m_points.at(i).label;
+}
+
+double DecayChartView::pointTime(int i) const
+{
+    return m_points.at(i).time;
+}
+
+bool DecayChartView::hasData() const
+{
+    return m_hasData && !m_points.isEmpty();
+}
+
+QList<chartexport::Point> DecayChartView::exportedPoints() const
+{
+    QList<chartexport::Point> points;
+    points.reserve(m_points.size());
+    for (const Point& p : m_points)
+        points.append(chartexport::Point{p.label, p.time, p.value});
+    return points;
+}
+
+QByteArray DecayChartView::dataAsCsv() const
+{
+    return chartexport::csvBytes(exportedPoints(), m_activityUnit, QLocale().decimalPoint());
+}
+
+QString DecayChartView::dataAsText() const
+{
+    return chartexport::clipboardText(exportedPoints(), m_activityUnit, QLocale().decimalPoint());
+}
+
+QList<QAction*> DecayChartView::exportActions() const
+{
+    return {m_copyAction, m_saveCsvAction, m_savePngAction};
+}
+
+DecayChartView::SaveFileDialog DecayChartView::setSaveFileDialog(SaveFileDialog dialog)
+{
+    return std::exchange(saveFileDialog(), dialog ? std::move(dialog) : SaveFileDialog(platformSaveDialog));
+}
+
+void DecayChartView::updateActions()
+{
+    const bool enabled = hasData();
+    for (QAction* const action : exportActions())
+        action->setEnabled(enabled);
+}
+
+void DecayChartView::contextMenuEvent(QContextMenuEvent* event)
+{
+    event->accept();
+    auto* const menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addActions(exportActions());
+    // From the Menu key the pointer may be anywhere; the menu opens over the chart.
+    const QPoint at = event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
+                                                                  : mapToGlobal(rect().center());
+    menu->popup(at);
+}
+
+void DecayChartView::copyData()
+{
+    if (!hasData())
+        return;
+    QGuiApplication::clipboard()->setText(dataAsText());
+}
+
+QString DecayChartView::askFileName(const QString& caption, const QString& suggestedName,
+                                    const QString& filter)
+{
+    return saveFileDialog()(this, caption, QDir::home().filePath(suggestedName), filter);
+}
+
+void DecayChartView::saveDataAsCsv()
+{
+    if (!hasData())
+        return;
+    // Taken before the dialog, so the file holds what the user saw when asking.
+    const QByteArray bytes = dataAsCsv();
+    const QString path = askFileName(QStringLiteral("Zapisz dane wykresu jako CSV"),
+                                     QStringLiteral("wykres-rozpadu.csv"),
+                                     QStringLiteral("Pliki CSV (*.csv);;Wszystkie pliki (*)"));
+    if (path.isEmpty())
+        return;
+    isotopes::guarded([&] { csvfile::writeFile(path, bytes); });
+}
+
+void DecayChartView::saveImageAsPng()
+{
+    if (!hasData())
+        return;
+    const QString path = askFileName(QStringLiteral("Zapisz wykres jako PNG"),
+                                     QStringLiteral("wykres-rozpadu.png"),
+                                     QStringLiteral("Obrazy PNG (*.png);;Wszystkie pliki (*)"));
+    if (path.isEmpty())
+        return;
+    isotopes::guarded([&] {
+        const QImage image = renderToImage(devicePixelRatioF());
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (image.isNull() || !image.save(&buffer, "PNG"))
+            throw halvora::Error("Nie można utworzyć obrazu PNG wykresu");
+        csvfile::writeFile(path, bytes);
+    });
 }
 
 QImage DecayChartView::renderToImage(qreal devicePixelRatio) const

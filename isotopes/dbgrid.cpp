@@ -2,17 +2,25 @@
 
 #include "isotopes/deleteconfirmation.h"
 #include "isotopes/errorreporter.h"
+#include "isotopes/isotopecsv.h"
 #include "isotopes/isotopemodels.h"
 #include "isotopes/recordset.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
+
+#include <utility>
 
 using isotopes::RecordSet;
 
@@ -46,6 +54,32 @@ private:
 };
 
 namespace {
+
+const QString kCsvFilter = QStringLiteral("Pliki CSV (*.csv *.txt);;Wszystkie pliki (*)");
+
+QString platformSaveDialog(QWidget *parent, const QString &caption, const QString &suggestedPath,
+                           const QString &filter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
+}
+
+QString platformOpenDialog(QWidget *parent, const QString &caption, const QString &suggestedPath,
+                           const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, suggestedPath, filter);
+}
+
+DbGrid::FileDialog &saveDialog()
+{
+    static DbGrid::FileDialog dialog = platformSaveDialog;
+    return dialog;
+}
+
+DbGrid::FileDialog &openDialog()
+{
+    static DbGrid::FileDialog dialog = platformOpenDialog;
+    return dialog;
+}
 
 // The narrow indicator column: an arrow on the current row while browsing, an
 // I-beam while it is edited and an asterisk while it is a new row.
@@ -149,9 +183,98 @@ DbGrid::DbGrid(QWidget *parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
 
     connect(qApp, &QApplication::focusChanged, this, &DbGrid::onFocusChanged);
+
+    m_exportAction = new QAction(QStringLiteral("Eksportuj do CSV..."), this);
+    connect(m_exportAction, &QAction::triggered, this, &DbGrid::exportToCsv);
+    m_importAction = new QAction(QStringLiteral("Importuj z CSV..."), this);
+    connect(m_importAction, &QAction::triggered, this, &DbGrid::importFromCsv);
+    updateCsvActions();
 }
 
-DbGrid::~DbGrid() = default;
+// ~QWidget clears the focus and so emits focusChanged after the DbGrid part is
+// gone; the connection would outlive it until ~QObject.
+DbGrid::~DbGrid() { disconnect(qApp, &QApplication::focusChanged, this, nullptr); }
+
+QList<QAction *> DbGrid::csvActions() const
+{
+    return {m_exportAction, m_importAction};
+}
+
+DbGrid::FileDialog DbGrid::setSaveFileDialog(FileDialog dialog)
+{
+    return std::exchange(saveDialog(), dialog ? std::move(dialog) : FileDialog(platformSaveDialog));
+}
+
+DbGrid::FileDialog DbGrid::setOpenFileDialog(FileDialog dialog)
+{
+    return std::exchange(openDialog(), dialog ? std::move(dialog) : FileDialog(platformOpenDialog));
+}
+
+void DbGrid::updateCsvActions()
+{
+    const bool open = m_recordSet && m_recordSet->isOpen();
+    m_exportAction->setEnabled(open);
+    m_importAction->setEnabled(open);
+}
+
+void DbGrid::contextMenuEvent(QContextMenuEvent *event)
+{
+    event->accept();
+    auto *const menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addActions(csvActions());
+    // From the Menu key the pointer may be anywhere; the menu opens at the current cell.
+    QPoint at = event->globalPos();
+    if (event->reason() != QContextMenuEvent::Mouse) {
+        const QRect cell = visualRect(currentIndex());
+        at = viewport()->mapToGlobal(cell.isValid() ? cell.center() : viewport()->rect().center());
+    }
+    menu->popup(at);
+}
+
+void DbGrid::bringToBrowseMode()
+{
+    commitOpenEditor();
+    RecordSet *set = m_recordSet;
+    if (!set->isEditing())
+        return;
+    if (set->isModified())
+        set->post();
+    else
+        set->cancel();
+}
+
+void DbGrid::exportToCsv()
+{
+    if (!m_recordSet || !m_recordSet->isOpen())
+        return;
+    if (!isotopes::guarded([this] { bringToBrowseMode(); }))
+        return;
+    const QString path = saveDialog()(this, QStringLiteral("Eksportuj tabelę izotopów do CSV"),
+                                      QDir::home().filePath(QStringLiteral("izotopy.csv")), kCsvFilter);
+    if (path.isEmpty() || !m_recordSet)
+        return;
+    isotopes::guarded([this, &path] {
+        bringToBrowseMode();
+        isotopes::exportIsotopes(*m_recordSet, path);
+    });
+}
+
+void DbGrid::importFromCsv()
+{
+    if (!m_recordSet || !m_recordSet->isOpen())
+        return;
+    if (!isotopes::guarded([this] { bringToBrowseMode(); }))
+        return;
+    const QString path = openDialog()(this, QStringLiteral("Importuj izotopy z CSV"), QDir::homePath(),
+                                      kCsvFilter);
+    if (path.isEmpty() || !m_recordSet)
+        return;
+    isotopes::guarded([this, &path] {
+        bringToBrowseMode();
+        isotopes::importIsotopes(*m_recordSet, path);
+    });
+}
 
 void DbGrid::setRecordSet(RecordSet *recordSet)
 {
@@ -166,8 +289,11 @@ void DbGrid::setRecordSet(RecordSet *recordSet)
         m_connections
             << connect(recordSet, &RecordSet::currentRowChanged, this, [this] { followRecordSet(); })
             << connect(recordSet, &RecordSet::opened, this, [this] { followRecordSet(); })
-            << connect(recordSet, &RecordSet::stateChanged, this, &DbGrid::onStateChanged);
+            << connect(recordSet, &RecordSet::stateChanged, this, &DbGrid::onStateChanged)
+            << connect(recordSet, &RecordSet::opened, this, &DbGrid::updateCsvActions)
+            << connect(recordSet, &RecordSet::closed, this, &DbGrid::updateCsvActions);
     }
+    updateCsvActions();
     followRecordSet();
 }
 

@@ -116,6 +116,12 @@ bool IsotopeTableModel::setData(const QModelIndex &index, const QVariant &value,
 {
     if (role != Qt::EditRole || !index.isValid() || !m_recordSet || !m_recordSet->isOpen())
         return false;
+    // A view commits its open editor when the record set takes the row away
+    // or moves off it (a cancelled new row being removed, say). Every
+    // keystroke is already in the record set; starting an edit in the middle
+    // of that change would leave the edit on whichever row becomes current.
+    if (m_recordSet->isChanging())
+        return false;
     const QString text = value.toString();
     // Closing an editor without a change must not put the row into edit
     // mode, or an untouched new row would no longer count as untouched.

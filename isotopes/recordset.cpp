@@ -428,6 +428,82 @@ void RecordSet::remove()
     setCurrent(m_rows.empty() ? -1 : std::min(removed, rowCount() - 1));
 }
 
+void RecordSet::appendRows(const std::vector<std::array<QVariant, columnCount>> &rows)
+{
+    requireOpen();
+    if (isEditing())
+        fail(QStringLiteral("Dataset not in browse mode"));
+    if (rows.empty())
+        return;
+    if (!m_connection || !m_connection->isOpen())
+        fail(QStringLiteral("Connection is not open"));
+    QSqlDatabase db = m_connection->database();
+    const QString path = m_connection->filePath();
+
+    // The same transaction as writeRow's, around every insert at once.
+    const auto writeFail = [&](const QString &reason) {
+        throw halvora::Error(QStringLiteral("Cannot write to database file '%1': %2")
+                                 .arg(path, reason)
+                                 .toStdString());
+    };
+    const auto rollback = [&db] {
+        QSqlQuery undo(db);
+        undo.exec(QStringLiteral("ROLLBACK"));
+    };
+    {
+        QSqlQuery begin(db);
+        if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            writeFail(sqlErrorText(begin.lastError()));
+    }
+
+    std::vector<Row> added;
+    added.reserve(rows.size());
+    {
+        QSqlQuery statement(db);
+        if (!statement.prepare(QStringLiteral(
+                "INSERT INTO Izotopy (Nazwa, Aktywnosc, Polrozpad) VALUES (?, ?, ?)"))) {
+            const QString reason = sqlErrorText(statement.lastError());
+            statement.finish();
+            rollback();
+            writeFail(reason);
+        }
+        for (const auto &values : rows) {
+            for (int c = 0; c < columnCount; ++c)
+                statement.bindValue(c, values[c]);
+            if (!statement.exec()) {
+                const QString reason = sqlErrorText(statement.lastError());
+                statement.finish();
+                rollback();
+                writeFail(reason);
+            }
+            added.push_back(Row {statement.lastInsertId().toLongLong(), values});
+        }
+        statement.finish();
+    }
+
+    QSqlQuery commit(db);
+    if (!commit.exec(QStringLiteral("COMMIT"))) {
+        const QString reason = sqlErrorText(commit.lastError());
+        rollback();
+        writeFail(reason);
+    }
+
+    ChangeGuard guard(*this);
+    for (Row &row : added) {
+        // NULL is held as an invalid QVariant, as open() holds it.
+        for (QVariant &value : row.values) {
+            if (value.isNull())
+                value = QVariant();
+        }
+        const int position = rowCount();
+        emit rowAboutToBeInserted(position);
+        m_rows.push_back(std::move(row));
+        emit rowInserted(position);
+    }
+    if (m_current < 0)
+        setCurrent(0);
+}
+
 void RecordSet::writeRow(const QString &sql, const std::vector<QVariant> &bindings,
                          bool requireOneRow, const QString &lostRowMessage, qint64 *insertedRowid)
 {

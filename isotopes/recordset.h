@@ -81,6 +81,11 @@ public:
     void post();
     void cancel();
     void remove();
+    // Inserts the rows (Nazwa, Aktywnosc, Polrozpad; a null QVariant is NULL)
+    // in one transaction: all are written or, on any failure, none. They then
+    // follow the loaded rows in the given order; the current row stays.
+    // Only in browse mode: a row being edited must be posted or cancelled first.
+    void appendRows(const std::vector<std::array<QVariant, columnCount>> &rows);
 
     static int fieldIndex(const QString &fieldName);
     static QString fieldName(int column);

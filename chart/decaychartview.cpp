@@ -116,13 +116,9 @@ DecayChartView::DecayChartView(QWidget* parent)
     m_series = new QAreaSeries(m_upper, m_lower);
     m_series->setObjectName(QStringLiteral("Series1"));
     m_series->setPen(QPen(kLineColour, 1.5));
-    QBrush fill(kAreaColour);
-    const QImage grey(kGreyPicture);
-    if (!grey.isNull()) {
-        fill = QBrush(kAreaColour, QPixmap::fromImage(tintedPicture(grey, kAreaColour)));
-        m_backPicture = QPixmap::fromImage(washedOut(grey));
-    }
-    m_series->setBrush(fill);
+    // The pictures are made when the chart is first shown or exported: the
+    // chart page is hidden at start-up, and the window should not wait for them.
+    m_series->setBrush(QBrush(kAreaColour));
     m_series->setOpacity(kAreaOpacity);
     m_series->setPointsVisible(false);
     c->addSeries(m_series);
@@ -338,8 +334,22 @@ QImage DecayChartView::renderToImage(qreal devicePixelRatio) const
     return image;
 }
 
+void DecayChartView::loadPictures()
+{
+    if (m_picturesLoaded)
+        return;
+    m_picturesLoaded = true;
+    const QImage grey(kGreyPicture);
+    if (grey.isNull())
+        return;
+    m_series->setBrush(QBrush(kAreaColour, QPixmap::fromImage(tintedPicture(grey, kAreaColour))));
+    m_backPicture = QPixmap::fromImage(washedOut(grey));
+    alignAreaFill(chart()->plotArea());
+}
+
 void DecayChartView::showEvent(QShowEvent* event)
 {
+    loadPictures();
     rebuildIfPending();
     QChartView::showEvent(event);
 }
@@ -492,6 +502,7 @@ void DecayChartView::refreshLabelStep()
 
 void DecayChartView::bringUpToDate()
 {
+    loadPictures();
     // A view that was never shown still waits for its first resize, and the
     // chart takes the view's size only from the viewport's resize, which the
     // view's own resize lays out first.

@@ -110,9 +110,11 @@ private:
     int labelStepFor(qreal plotWidth) const;
     QString shownLabel(int i) const;
     void bringUpToDate();
+    void loadPictures();
     void alignAreaFill(const QRectF& plotArea);
 
     QList<Point> m_points;
+    bool m_picturesLoaded = false;
     bool m_anyLabel = false;
     bool m_hasData = false;
     QString m_activityUnit;

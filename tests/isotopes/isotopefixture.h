@@ -3,6 +3,7 @@
 // Small database files for the isotope tests, written through a connection
 // of their own so that the code under test sees them as another program's.
 
+#include "decay/error.h"
 #include "isotopes/connection.h"
 
 #include <QAtomicInt>
@@ -18,6 +19,17 @@
 #include <functional>
 
 namespace fixture {
+
+// The message of the error an action throws, or an empty text.
+inline QString errorOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const halvora::Error &error) {
+        return QString::fromUtf8(error.what());
+    }
+    return QString();
+}
 
 struct Row
 {

@@ -4,6 +4,8 @@
 #include "decay/error.h"
 #include "isotopes/csvfile.h"
 
+#include "isotopefixture.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,6 +15,8 @@
 
 namespace {
 
+using fixture::errorOf;
+
 using Records = QList<QPair<int, QStringList>>;
 
 Records records(const QString &text, QChar separator)
@@ -21,16 +25,6 @@ Records records(const QString &text, QChar separator)
     for (const csvfile::Record &record : csvfile::parse(text, separator))
         result.append({record.line, record.fields});
     return result;
-}
-
-QString errorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const halvora::Error &error) {
-        return QString::fromUtf8(error.what());
-    }
-    return QString();
 }
 
 void writeBytes(const QString &path, const QByteArray &bytes)

@@ -36,15 +36,7 @@ using isotopes::RecordSet;
 
 namespace {
 
-QString errorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const halvora::Error &error) {
-        return QString::fromUtf8(error.what());
-    }
-    return QString();
-}
+using fixture::errorOf;
 
 int envInt(const char *name, int fallback)
 {

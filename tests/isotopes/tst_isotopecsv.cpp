@@ -26,6 +26,8 @@ using isotopes::RecordSet;
 
 namespace {
 
+using fixture::errorOf;
+
 // One open table: its folder, connection, record set and grid.
 struct Table
 {
@@ -67,16 +69,6 @@ struct Table
     RecordSet set;
     DbGrid grid;
 };
-
-QString errorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const halvora::Error &error) {
-        return QString::fromUtf8(error.what());
-    }
-    return QString();
-}
 
 // Rows as "name|activity|halfLife" texts, NULL as "NULL".
 QStringList rowTexts(const isotopes::IsotopeRows &rows)

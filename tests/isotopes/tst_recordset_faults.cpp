@@ -26,15 +26,7 @@ using isotopes::RecordSet;
 
 namespace {
 
-QString errorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const halvora::Error &error) {
-        return QString::fromUtf8(error.what());
-    }
-    return QString();
-}
+using fixture::errorOf;
 
 constexpr uid_t nobody = 65534;
 

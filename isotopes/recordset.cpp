@@ -12,6 +12,7 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <utility>
 
 namespace isotopes {
 
@@ -43,6 +44,84 @@ bool isNumber(const QVariant &value)
         return false;
     }
 }
+
+// One write to the file: BEGIN IMMEDIATE, the statements, COMMIT. IMMEDIATE
+// takes the write lock up front, so a lock held by another program makes us
+// wait the busy timeout before anything changed. Any failure rolls back and
+// throws the write error; so does leaving the scope without commit().
+class WriteTransaction final
+{
+public:
+    WriteTransaction(QSqlDatabase db, QString path)
+        : m_db(std::move(db))
+        , m_path(std::move(path))
+        , m_statement(m_db)
+    {
+        QSqlQuery begin(m_db);
+        if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            throwWriteError(sqlErrorText(begin.lastError()));
+        m_open = true;
+    }
+
+    ~WriteTransaction()
+    {
+        if (m_open)
+            rollback();
+    }
+
+    WriteTransaction(const WriteTransaction &) = delete;
+    WriteTransaction &operator=(const WriteTransaction &) = delete;
+
+    QSqlQuery &prepare(const QString &sql)
+    {
+        if (!m_statement.prepare(sql))
+            abort(sqlErrorText(m_statement.lastError()));
+        return m_statement;
+    }
+
+    void exec()
+    {
+        if (!m_statement.exec())
+            abort(sqlErrorText(m_statement.lastError()));
+    }
+
+    void commit()
+    {
+        m_statement.finish();
+        QSqlQuery commit(m_db);
+        if (!commit.exec(QStringLiteral("COMMIT")))
+            abort(sqlErrorText(commit.lastError()));
+        m_open = false;
+    }
+
+private:
+    [[noreturn]] void abort(const QString &reason)
+    {
+        rollback();
+        throwWriteError(reason);
+    }
+
+    void rollback()
+    {
+        // SQLite may already have rolled back (disk full, I/O error); the
+        // "no transaction is active" answer is then expected.
+        m_statement.finish();
+        QSqlQuery undo(m_db);
+        undo.exec(QStringLiteral("ROLLBACK"));
+        m_open = false;
+    }
+
+    [[noreturn]] void throwWriteError(const QString &reason) const
+    {
+        throw halvora::Error(
+            QStringLiteral("Cannot write to database file '%1': %2").arg(m_path, reason).toStdString());
+    }
+
+    QSqlDatabase m_db;
+    QString m_path;
+    QSqlQuery m_statement;
+    bool m_open = false;
+};
 
 } // namespace
 
@@ -437,56 +516,18 @@ void RecordSet::appendRows(const std::vector<std::array<QVariant, columnCount>> 
         return;
     if (!m_connection || !m_connection->isOpen())
         fail(QStringLiteral("Connection is not open"));
-    QSqlDatabase db = m_connection->database();
-    const QString path = m_connection->filePath();
-
-    // The same transaction as writeRow's, around every insert at once.
-    const auto writeFail = [&](const QString &reason) {
-        throw halvora::Error(QStringLiteral("Cannot write to database file '%1': %2")
-                                 .arg(path, reason)
-                                 .toStdString());
-    };
-    const auto rollback = [&db] {
-        QSqlQuery undo(db);
-        undo.exec(QStringLiteral("ROLLBACK"));
-    };
-    {
-        QSqlQuery begin(db);
-        if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
-            writeFail(sqlErrorText(begin.lastError()));
-    }
-
+    WriteTransaction transaction(m_connection->database(), m_connection->filePath());
+    QSqlQuery &statement = transaction.prepare(
+        QStringLiteral("INSERT INTO Izotopy (Nazwa, Aktywnosc, Polrozpad) VALUES (?, ?, ?)"));
     std::vector<Row> added;
     added.reserve(rows.size());
-    {
-        QSqlQuery statement(db);
-        if (!statement.prepare(QStringLiteral(
-                "INSERT INTO Izotopy (Nazwa, Aktywnosc, Polrozpad) VALUES (?, ?, ?)"))) {
-            const QString reason = sqlErrorText(statement.lastError());
-            statement.finish();
-            rollback();
-            writeFail(reason);
-        }
-        for (const auto &values : rows) {
-            for (int c = 0; c < columnCount; ++c)
-                statement.bindValue(c, values[c]);
-            if (!statement.exec()) {
-                const QString reason = sqlErrorText(statement.lastError());
-                statement.finish();
-                rollback();
-                writeFail(reason);
-            }
-            added.push_back(Row {statement.lastInsertId().toLongLong(), values});
-        }
-        statement.finish();
+    for (const auto &values : rows) {
+        for (int c = 0; c < columnCount; ++c)
+            statement.bindValue(c, values[c]);
+        transaction.exec();
+        added.push_back(Row {statement.lastInsertId().toLongLong(), values});
     }
-
-    QSqlQuery commit(db);
-    if (!commit.exec(QStringLiteral("COMMIT"))) {
-        const QString reason = sqlErrorText(commit.lastError());
-        rollback();
-        writeFail(reason);
-    }
+    transaction.commit();
 
     ChangeGuard guard(*this);
     for (Row &row : added) {
@@ -509,63 +550,19 @@ void RecordSet::writeRow(const QString &sql, const std::vector<QVariant> &bindin
 {
     if (!m_connection || !m_connection->isOpen())
         fail(QStringLiteral("Connection is not open"));
-    QSqlDatabase db = m_connection->database();
-    const QString path = m_connection->filePath();
-
-    const auto writeFail = [&](const QString &reason) {
-        throw halvora::Error(QStringLiteral("Cannot write to database file '%1': %2")
-                                 .arg(path, reason)
-                                 .toStdString());
-    };
-    const auto rollback = [&db] {
-        // SQLite may already have rolled back (disk full, I/O error); the
-        // "no transaction is active" answer is then expected.
-        QSqlQuery undo(db);
-        undo.exec(QStringLiteral("ROLLBACK"));
-    };
-
-    // IMMEDIATE takes the write lock up front, so a lock held by another
-    // program makes us wait the busy timeout here, before anything changed.
-    {
-        QSqlQuery begin(db);
-        if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
-            writeFail(sqlErrorText(begin.lastError()));
-    }
-
-    int affected = 0;
-    {
-        QSqlQuery statement(db);
-        if (!statement.prepare(sql)) {
-            const QString reason = sqlErrorText(statement.lastError());
-            statement.finish();
-            rollback();
-            writeFail(reason);
-        }
-        for (const QVariant &value : bindings)
-            statement.addBindValue(value);
-        if (!statement.exec()) {
-            const QString reason = sqlErrorText(statement.lastError());
-            statement.finish();
-            rollback();
-            writeFail(reason);
-        }
-        affected = statement.numRowsAffected();
-        if (insertedRowid)
-            *insertedRowid = statement.lastInsertId().toLongLong();
-        statement.finish();
-    }
-
-    if (requireOneRow && affected != 1) {
-        rollback();
+    WriteTransaction transaction(m_connection->database(), m_connection->filePath());
+    QSqlQuery &statement = transaction.prepare(sql);
+    for (const QVariant &value : bindings)
+        statement.addBindValue(value);
+    transaction.exec();
+    const int affected = statement.numRowsAffected();
+    if (insertedRowid)
+        *insertedRowid = statement.lastInsertId().toLongLong();
+    // Nothing changed when another program changed or removed the row since
+    // it was read; the transaction is rolled back on the way out.
+    if (requireOneRow && affected != 1)
         fail(lostRowMessage);
-    }
-
-    QSqlQuery commit(db);
-    if (!commit.exec(QStringLiteral("COMMIT"))) {
-        const QString reason = sqlErrorText(commit.lastError());
-        rollback();
-        writeFail(reason);
-    }
+    transaction.commit();
 }
 
 int RecordSet::fieldIndex(const QString &fieldName)

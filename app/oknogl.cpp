@@ -100,7 +100,7 @@ void TAOknoGl::applyDesign()
             label->resize(hint.width(), label->height());
     }
 
-    const QPixmap background(QStringLiteral(":/background.png"));
+    const QPixmap background(QStringLiteral(":/background.jpg"));
     m_ui->Image1->setPixmap(background);
     m_ui->Image2->setPixmap(background);
 

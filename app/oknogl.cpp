@@ -17,6 +17,8 @@
 #include <QScreen>
 #include <QStackedWidget>
 
+#include <cmath>
+
 namespace {
 
 constexpr int ChartPage = 2;
@@ -252,6 +254,10 @@ void TAOknoGl::SpeedButton3Click()
         const double halfLife = toNumber(m_ui->Edit3->text());
         double a = decay::decayedActivity(a0, t, halfLife, formula);
         t = static_cast<double>(static_cast<long double>(t) + step);
+        // A running time beyond the double range is an overflow like any
+        // other, not a time of "INF".
+        if (!std::isfinite(t))
+            throw halvora::Error("Floating point overflow");
         finalTime = t;
         if (a < 0)
             a = 0;
@@ -259,8 +265,8 @@ void TAOknoGl::SpeedButton3Click()
         m_ui->Chart1->addPoint(a, u'+' + QString::number(i), sampleTime);
     }
     // The closing point's time is the final Edit2 text read back; a text that
-    // does not read back (a time beyond the double range) must not fail a
-    // chart that was drawn, so the running time stands in for it.
+    // does not read back (15 digits rounded up past the largest double) must
+    // not fail a chart that was drawn, so the running time stands in for it.
     try {
         finalTime = toNumber(m_ui->Edit2->text());
     } catch (const halvora::Error &) {

@@ -102,7 +102,13 @@ void TAOknoGl::applyDesign()
             label->resize(hint.width(), label->height());
     }
 
-    const QPixmap background(QStringLiteral(":/background.jpg"));
+    // Screens at twice the density get the picture drawn at twice the size,
+    // shown over the same 673 x 452 logical pixels.
+    QPixmap background;
+    if (devicePixelRatioF() > 1.0 && background.load(QStringLiteral(":/background@2x.jpg")))
+        background.setDevicePixelRatio(2.0);
+    else
+        background.load(QStringLiteral(":/background.jpg"));
     m_ui->Image1->setPixmap(background);
     m_ui->Image2->setPixmap(background);
 

@@ -3,6 +3,7 @@
 #
 #   background.svg -> background.png        673 x 452, the page background
 #                  -> background.jpg        the same, as the program shows it
+#                  -> background@2x.jpg     1346 x 904, for screens at twice the density
 #                  -> background-grey.png   673 x 452 RGBA, the chart's pale copy
 #   halvora.svg    -> icons/hicolor/<N>x<N>/apps/halvora.png
 #
@@ -28,6 +29,10 @@ rm -f background.tmp.png
 # The pages show a JPEG copy: it decodes in a third of the PNG's time at
 # start-up, and the soft gradients of the picture lose nothing visible.
 convert background.png -strip -sampling-factor 4:4:4 -quality 92 background.jpg
+rsvg-convert --width 1346 --height 904 background.svg -o background.tmp.png
+convert background.tmp.png -background '#050e26' -alpha remove -alpha off \
+    -strip -sampling-factor 4:4:4 -quality 92 background@2x.jpg
+rm -f background.tmp.png
 
 # The pale-grey copy: greyscale, then contrast -100, then brightness +39.
 #  - greyscale: Rec. 601 luma of the sRGB values;

@@ -5,52 +5,57 @@
 
 namespace isotopes {
 
-namespace {
-
-void disconnectAll(QList<QMetaObject::Connection> &connections)
+template<typename Base>
+void RecordSetModel<Base>::disconnectAll()
 {
-    for (const auto &connection : std::as_const(connections))
+    for (const auto &connection : std::as_const(m_connections))
         QObject::disconnect(connection);
-    connections.clear();
+    m_connections.clear();
 }
 
-} // namespace
-
-IsotopeTableModel::IsotopeTableModel(QObject *parent)
-    : QAbstractTableModel(parent)
+template<typename Base>
+void RecordSetModel<Base>::setRecordSet(RecordSet *recordSet)
 {
-}
-
-void IsotopeTableModel::setRecordSet(RecordSet *recordSet)
-{
-    beginResetModel();
-    disconnectAll(m_connections);
+    this->beginResetModel();
+    disconnectAll();
     m_recordSet = recordSet;
     if (recordSet) {
         m_connections
-            << connect(recordSet, &RecordSet::aboutToOpen, this, [this] { beginResetModel(); })
-            << connect(recordSet, &RecordSet::opened, this, [this] { endResetModel(); })
-            << connect(recordSet, &RecordSet::aboutToClose, this, [this] { beginResetModel(); })
-            << connect(recordSet, &RecordSet::closed, this, [this] { endResetModel(); })
-            << connect(recordSet, &RecordSet::rowAboutToBeInserted, this,
-                       [this](int row) { beginInsertRows({}, row, row); })
-            << connect(recordSet, &RecordSet::rowInserted, this, [this] { endInsertRows(); })
-            << connect(recordSet, &RecordSet::rowAboutToBeRemoved, this,
-                       [this](int row) { beginRemoveRows({}, row, row); })
-            << connect(recordSet, &RecordSet::rowRemoved, this, [this] { endRemoveRows(); })
-            << connect(recordSet, &RecordSet::rowChanged, this, [this](int row) {
-                   if (row >= 0 && row < rowCount()) {
-                       emit dataChanged(index(row, 0), index(row, columnCount() - 1));
-                       emit headerDataChanged(Qt::Vertical, row, row);
-                   }
+            << QObject::connect(recordSet, &RecordSet::aboutToOpen, this, [this] { this->beginResetModel(); })
+            << QObject::connect(recordSet, &RecordSet::opened, this, [this] { this->endResetModel(); })
+            << QObject::connect(recordSet, &RecordSet::aboutToClose, this, [this] { this->beginResetModel(); })
+            << QObject::connect(recordSet, &RecordSet::closed, this, [this] { this->endResetModel(); })
+            << QObject::connect(recordSet, &RecordSet::rowAboutToBeInserted, this,
+                                [this](int row) { this->beginInsertRows({}, row, row); })
+            << QObject::connect(recordSet, &RecordSet::rowInserted, this, [this] { this->endInsertRows(); })
+            << QObject::connect(recordSet, &RecordSet::rowAboutToBeRemoved, this,
+                                [this](int row) { this->beginRemoveRows({}, row, row); })
+            << QObject::connect(recordSet, &RecordSet::rowRemoved, this, [this] { this->endRemoveRows(); })
+            << QObject::connect(recordSet, &RecordSet::rowChanged, this, [this](int row) {
+                   if (row >= 0 && row < this->rowCount())
+                       rowValuesChanged(row);
                })
-            << connect(recordSet, &QObject::destroyed, this, [this] {
-                   beginResetModel();
-                   disconnectAll(m_connections);
-                   endResetModel();
+            << QObject::connect(recordSet, &QObject::destroyed, this, [this] {
+                   this->beginResetModel();
+                   disconnectAll();
+                   this->endResetModel();
                });
     }
-    endResetModel();
+    this->endResetModel();
+}
+
+template class RecordSetModel<QAbstractTableModel>;
+template class RecordSetModel<QAbstractListModel>;
+
+IsotopeTableModel::IsotopeTableModel(QObject *parent)
+    : RecordSetModel(parent)
+{
+}
+
+void IsotopeTableModel::rowValuesChanged(int row)
+{
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    emit headerDataChanged(Qt::Vertical, row, row);
 }
 
 int IsotopeTableModel::rowCount(const QModelIndex &parent) const
@@ -137,38 +142,13 @@ bool IsotopeTableModel::setData(const QModelIndex &index, const QVariant &value,
 }
 
 IsotopeNameModel::IsotopeNameModel(QObject *parent)
-    : QAbstractListModel(parent)
+    : RecordSetModel(parent)
 {
 }
 
-void IsotopeNameModel::setRecordSet(RecordSet *recordSet)
+void IsotopeNameModel::rowValuesChanged(int row)
 {
-    beginResetModel();
-    disconnectAll(m_connections);
-    m_recordSet = recordSet;
-    if (recordSet) {
-        m_connections
-            << connect(recordSet, &RecordSet::aboutToOpen, this, [this] { beginResetModel(); })
-            << connect(recordSet, &RecordSet::opened, this, [this] { endResetModel(); })
-            << connect(recordSet, &RecordSet::aboutToClose, this, [this] { beginResetModel(); })
-            << connect(recordSet, &RecordSet::closed, this, [this] { endResetModel(); })
-            << connect(recordSet, &RecordSet::rowAboutToBeInserted, this,
-                       [this](int row) { beginInsertRows({}, row, row); })
-            << connect(recordSet, &RecordSet::rowInserted, this, [this] { endInsertRows(); })
-            << connect(recordSet, &RecordSet::rowAboutToBeRemoved, this,
-                       [this](int row) { beginRemoveRows({}, row, row); })
-            << connect(recordSet, &RecordSet::rowRemoved, this, [this] { endRemoveRows(); })
-            << connect(recordSet, &RecordSet::rowChanged, this, [this](int row) {
-                   if (row >= 0 && row < rowCount())
-                       emit dataChanged(index(row), index(row));
-               })
-            << connect(recordSet, &QObject::destroyed, this, [this] {
-                   beginResetModel();
-                   disconnectAll(m_connections);
-                   endResetModel();
-               });
-    }
-    endResetModel();
+    emit dataChanged(index(row), index(row));
 }
 
 int IsotopeNameModel::rowCount(const QModelIndex &parent) const

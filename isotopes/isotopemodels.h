@@ -8,17 +8,37 @@ namespace isotopes {
 
 class RecordSet;
 
+// What both models share: they follow the record set's rows, reset with it
+// and pass its row changes on to their views.
+template<typename Base>
+class RecordSetModel : public Base
+{
+public:
+    using Base::Base;
+
+    void setRecordSet(RecordSet *recordSet);
+    RecordSet *recordSet() const { return m_recordSet; }
+
+protected:
+    // A stored or typed value of this row changed.
+    virtual void rowValuesChanged(int row) = 0;
+
+    QPointer<RecordSet> m_recordSet;
+
+private:
+    void disconnectAll();
+
+    QList<QMetaObject::Connection> m_connections;
+};
+
 // The record set as a three-column table for the grid. Rows are the record
 // set's rows one to one; the row being edited shows its typed text.
-class IsotopeTableModel final : public QAbstractTableModel
+class IsotopeTableModel final : public RecordSetModel<QAbstractTableModel>
 {
     Q_OBJECT
 
 public:
     explicit IsotopeTableModel(QObject *parent = nullptr);
-
-    void setRecordSet(RecordSet *recordSet);
-    RecordSet *recordSet() const { return m_recordSet; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -29,31 +49,23 @@ public:
     // written when the row is posted. Errors go to the error reporter.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
-private:
-    void attach();
-    void detach();
-
-    QPointer<RecordSet> m_recordSet;
-    QList<QMetaObject::Connection> m_connections;
+protected:
+    void rowValuesChanged(int row) override;
 };
 
 // Every Nazwa of the record set in its order, for the lookup list.
-class IsotopeNameModel final : public QAbstractListModel
+class IsotopeNameModel final : public RecordSetModel<QAbstractListModel>
 {
     Q_OBJECT
 
 public:
     explicit IsotopeNameModel(QObject *parent = nullptr);
 
-    void setRecordSet(RecordSet *recordSet);
-    RecordSet *recordSet() const { return m_recordSet; }
-
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
-private:
-    QPointer<RecordSet> m_recordSet;
-    QList<QMetaObject::Connection> m_connections;
+protected:
+    void rowValuesChanged(int row) override;
 };
 
 } // namespace isotopes

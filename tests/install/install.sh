@@ -59,8 +59,8 @@ desktop_key() {
     sed -n "s/^$2=//p" "$1" | head -n1
 }
 
-# The program an entry's Exec starts, unescaped and unquoted as the desktop
-# entry specification reads it.
+# The program an entry's Exec starts, unescaped and unquoted by the rules
+# of the freedesktop desktop-entry format.
 exec_program() {
     /usr/bin/python3 - "$1" <<'PY'
 import sys
